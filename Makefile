@@ -1,0 +1,48 @@
+# Glowmoth: thin wrapper around CMake.
+#
+#   make run     build (release) and play the show in a window
+#   make test    build with ASan/UBSan and run the whole test suite
+#   make bench   build the benchmarks (release) and run them
+#   make fuzz    build the libFuzzer targets (clang) and run each for FUZZ_SECONDS
+#
+# Each target first installs whatever Debian packages are missing.
+
+JOBS          ?= $(shell nproc)
+RELEASE_DIR   ?= build/release
+TEST_DIR      ?= build/test
+BENCH_DIR     ?= build/bench
+FUZZ_DIR      ?= build/fuzz
+FUZZ_SECONDS  ?= 30
+CTEST_ARGS    ?=
+
+.PHONY: all deps build run test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DGLOWMOTH_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	$(RELEASE_DIR)/bin/glowmoth w
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DGLOWMOTH_SANITIZE=ON -DGLOWMOTH_TESTS=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DGLOWMOTH_TESTS=OFF -DGLOWMOTH_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	scripts/run-benchmarks.sh $(BENCH_DIR)
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOWMOTH_TESTS=OFF -DGLOWMOTH_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build
