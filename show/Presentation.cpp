@@ -1,6 +1,7 @@
 #include "show/Presentation.h"
 
 #include "app/PresentationApp.h"
+#include "app/Startup.h"
 #include "image/Image.h"
 #include "image/ImageBank.h"
 #include "show/Script.h"
@@ -18,11 +19,15 @@ bool Presentation::load() {
     auto* app = dynamic_cast<PresentationApp*>(currentApplication());
     ImageBank* bank = app ? app->imageBank() : nullptr;
 
+    int loaded = 0;
     for (int number = 1; number <= pictureCount; ++number) {
         char name[64];
         std::snprintf(name, sizeof name, "%s2t%d.png", picturePrefix, number);
-        pictures.push_back(bank ? bank->load(name) : nullptr);
+        Image* picture = bank ? bank->load(name) : nullptr;
+        loaded += picture ? 1 : 0;
+        pictures.push_back(picture);
     }
+    traceStartup("pictures %d of %d", loaded, pictureCount);
 
     for (const ScriptEvent& row : showScript) {
         TimelineEvent* event = nullptr;
