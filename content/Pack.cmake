@@ -6,16 +6,14 @@
 # any working directory.
 #
 # Expects, from this folder's CMakeLists.txt: the target glowmoth_pictures,
-# which renders ${CMAKE_BINARY_DIR}/content/data/2tN.png.
+# which renders ${GLOWMOTH_PICTURE_FILES} into ${GLOWMOTH_PICTURE_ROOT}/data.
 
-set(GLOWMOTH_PICTURE_ROOT ${CMAKE_BINARY_DIR}/content)
 set(GLOWMOTH_ARCHIVE_FILE ${CMAKE_BINARY_DIR}/bin/glowmoth.dat)
 
 set(glowmoth_entry_names)
-set(glowmoth_entry_files)
-foreach(number RANGE 1 19)
-  list(APPEND glowmoth_entry_names data/2t${number}.png)
-  list(APPEND glowmoth_entry_files ${GLOWMOTH_PICTURE_ROOT}/data/2t${number}.png)
+foreach(file ${GLOWMOTH_PICTURE_FILES})
+  get_filename_component(name ${file} NAME)
+  list(APPEND glowmoth_entry_names data/${name})
 endforeach()
 
 # Run from the folder that holds data/, so the stored names are exactly the
@@ -25,7 +23,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin
   COMMAND glowpack create --best ${GLOWMOTH_ARCHIVE_FILE} ${glowmoth_entry_names}
   WORKING_DIRECTORY ${GLOWMOTH_PICTURE_ROOT}
-  DEPENDS glowpack ${glowmoth_entry_files}
+  DEPENDS glowpack ${GLOWMOTH_PICTURE_FILES}
   COMMENT "Packing the show's pictures into glowmoth.dat"
   VERBATIM)
 add_custom_target(glowmoth_data ALL DEPENDS ${GLOWMOTH_ARCHIVE_FILE})
