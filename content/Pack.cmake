@@ -1,6 +1,7 @@
 # Packs the nineteen rendered pictures into the show's archive, stored under
 # the names the presentation asks for ("data/2t1.png" .. "data/2t19.png"),
-# each entry through the smallest codec chain glowpack finds. The same
+# each entry through the smallest compressor glowpack finds (codec word
+# 0xFFFF). The same
 # archive is written beside the program as glowmoth.dat and appended to the
 # glowmoth executable itself (app/CMakeLists.txt), so the program plays from
 # any working directory.
@@ -21,7 +22,7 @@ endforeach()
 add_custom_command(
   OUTPUT ${GLOWMOTH_ARCHIVE_FILE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/bin
-  COMMAND glowpack create --best ${GLOWMOTH_ARCHIVE_FILE} ${glowmoth_entry_names}
+  COMMAND glowpack create ${GLOWMOTH_ARCHIVE_FILE} -c 0xFFFF ${glowmoth_entry_names}
   WORKING_DIRECTORY ${GLOWMOTH_PICTURE_ROOT}
   DEPENDS glowpack ${GLOWMOTH_PICTURE_FILES}
   COMMENT "Packing the show's pictures into glowmoth.dat"
