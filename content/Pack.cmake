@@ -1,10 +1,9 @@
 # Packs the nineteen rendered pictures into the show's archive, stored under
 # the names the presentation asks for ("data/2t1.png" .. "data/2t19.png"),
 # each entry through the smallest compressor glowpack finds (codec word
-# 0xFFFF). The same
-# archive is written beside the program as glowmoth.dat and appended to the
-# glowmoth executable itself (app/CMakeLists.txt), so the program plays from
-# any working directory.
+# 0xFFFF). The same archive is written beside the program as glowmoth.dat and
+# appended to the glowmoth executable itself (app/CMakeLists.txt), so the
+# program plays from any working directory.
 #
 # Expects, from this folder's CMakeLists.txt: the target glowmoth_pictures,
 # which renders ${GLOWMOTH_PICTURE_FILES} into ${GLOWMOTH_PICTURE_ROOT}/data.
