@@ -4,6 +4,7 @@
 #   make test    build with ASan/UBSan and run the whole test suite
 #   make bench   build the benchmarks (release) and run them
 #   make fuzz    build the libFuzzer targets (clang) and run each for FUZZ_SECONDS
+#   make narration  time every passage of the script and rewrite show/NARRATION.md
 #
 # Each target first installs whatever Debian packages are missing.
 
@@ -15,7 +16,7 @@ FUZZ_DIR      ?= build/fuzz
 FUZZ_SECONDS  ?= 30
 CTEST_ARGS    ?=
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz narration clean
 
 all: build
 
@@ -43,6 +44,11 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOWMOTH_TESTS=OFF -DGLOWMOTH_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+narration: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DGLOWMOTH_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target glowmoth-script glowmoth-speechtime
+	scripts/narration-table.sh $(RELEASE_DIR) > show/NARRATION.md
 
 clean:
 	rm -rf build

@@ -10,12 +10,12 @@ const char16_t voice[] =
     u"<rate absspeed=\"-3\"/><pitch absmiddle=\"-8\"/>";
 
 const char16_t complaint[] =
-    u"Demos have never been kind to disabled people. <silence msec=\"50\" />"
+    u"Demos are rude to disabled people. <silence msec=\"50\" />"
     u" They flash, <silence msec=\"50\" />"
     u" they boom, <silence msec=\"40\" />"
-    u" and they never ask <silence msec=\"150\" />"
-    u" who was left outside. <silence msec=\"300\" />"
-    u" We are tired of that.";
+    u" they never ask <silence msec=\"150\" />"
+    u" who is left out. <silence msec=\"300\" />"
+    u" We are tired of it.";
 
 const char16_t closedDoors[] =
     u"If you cannot see, <silence msec=\"10\" />"
@@ -26,7 +26,7 @@ const char16_t closedDoors[] =
     u" bolted.";
 
 const char16_t makers[] =
-    u"So Phosphor Collective proudly presents <silence msec=\"50\" />"
+    u"Phosphor Collective presents <silence msec=\"50\" />"
     u" the first demo <silence msec=\"100\" />"
     u" open to every audience. <silence msec=\"50\" />"
     u" Eyes optional. <silence msec=\"20\" />"
@@ -41,31 +41,31 @@ const char16_t title[] =
 
 const char16_t leanIn[] =
     u"<rate absspeed=\"-4\"/><pitch absmiddle=\"-10\"/>"
-    u"Lean in. <silence msec=\"10\" />"
-    u" Bring your face to the monitor. <silence msec=\"10\" />"
+    u"Lean in <silence msec=\"10\" />"
+    u" to the monitor. <silence msec=\"10\" />"
     u" Closer.";
 
 const char16_t nearer[] =
-    u"Nearer. <silence msec=\"50\" />"
-    u" Nearer still. <silence msec=\"50\" />"
-    u" There."
+    u"And <silence msec=\"50\" />"
+    u" nearer <silence msec=\"50\" />"
+    u" still."
     u"<rate absspeed=\"-3\"/><pitch absmiddle=\"-8\"/>";
 
 const char16_t faceToGlass[] =
-    u"Feel it on your skin. <silence msec=\"50\" />"
-    u" A faint warmth, <silence msec=\"10\" />"
+    u"Feel it: <silence msec=\"50\" />"
+    u" warmth, <silence msec=\"10\" />"
     u" a prickle, <silence msec=\"10\" />"
     u" a hum <silence msec=\"10\" />"
-    u" almost too high to hear. <silence msec=\"50\" />"
-    u" The small hairs of your cheek <silence msec=\"50\" />"
+    u" too high to hear. <silence msec=\"50\" />"
+    u" Tiny hairs <silence msec=\"50\" />"
     u" stand up <silence msec=\"20\" />"
     u" to listen. <silence msec=\"40\" />"
-    u" The screen is breathing on you.";
+    u" The screen breathes.";
 
 const char16_t lickTheGlass[] =
-    u"Now, <silence msec=\"10\" />"
-    u" politely, <silence msec=\"10\" />"
-    u" put out your tongue <silence msec=\"10\" />"
+    u"Now <silence msec=\"10\" />"
+    u" put out <silence msec=\"10\" />"
+    u" your tongue <silence msec=\"10\" />"
     u" and lick <silence msec=\"10\" />"
     u" the glass. <silence msec=\"10\" />"
     u" Cool. <silence msec=\"10\" />"
@@ -87,30 +87,30 @@ const char16_t staticTaste[] =
 
 const char16_t cheekOnScreen[] =
     u"Rest your cheek <silence msec=\"30\" />"
-    u" against the screen. <silence msec=\"20\" />"
-    u" Warm glass. <silence msec=\"10\" />"
-    u" Now slide your head, <silence msec=\"20\" />"
-    u" slowly, <silence msec=\"10\" />"
+    u" on the glass. <silence msec=\"20\" />"
+    u" Warm. <silence msec=\"10\" />"
+    u" Now slide <silence msec=\"20\" />"
+    u" slowly <silence msec=\"10\" />"
     u" upwards, <silence msec=\"20\" />"
     u" until your ear <silence msec=\"20\" />"
-    u" finds the top edge.";
+    u" finds the edge.";
 
 const char16_t casing[] =
     u"Past the edge, <silence msec=\"20\" />"
-    u" the glass gives way to plastic. <silence msec=\"10\" />"
+    u" glass turns to plastic. <silence msec=\"10\" />"
     u" Smooth, <silence msec=\"20\" />"
     u" then ridged. <silence msec=\"10\" />"
-    u" Follow it back <silence msec=\"20\" />"
+    u" Follow it <silence msec=\"20\" />"
     u" with your fingertips. <silence msec=\"20\" />"
-    u" Feel it warm up <silence msec=\"20\" />"
-    u" as you near the vents.";
+    u" It warms <silence msec=\"20\" />"
+    u" near the vents.";
 
 const char16_t ventAir[] =
     u"Hold your face <silence msec=\"20\" />"
     u" to the vents. <silence msec=\"10\" />"
     u" A soft, <silence msec=\"5\" />"
     u" warm <silence msec=\"10\" />"
-    u" breath. The machine is sighing at you.";
+    u" breath. The machine sighs.";
 
 const char16_t handsDown[] =
     u"Now let your hands <silence msec=\"20\" />"
@@ -119,61 +119,61 @@ const char16_t handsDown[] =
     u" itself.";
 
 const char16_t frontOfCase[] =
-    u"Find the front of the case. <silence msec=\"20\" />"
+    u"Feel the front of the case. <silence msec=\"20\" />"
     u" Buttons. <silence msec=\"20\" />"
     u" A big one, <silence msec=\"20\" />"
     u" a small one. <silence msec=\"20\" />"
-    u" Do not press them. <silence msec=\"20\" />"
+    u" Do not press. <silence msec=\"20\" />"
     u" A slot, <silence msec=\"20\" />"
     u" a grille, <silence msec=\"20\" />"
-    u" and a tiny light, humming against your fingertip.";
+    u" a tiny light that hums on your fingertip.";
 
 const char16_t overTheTop[] =
     u"<pitch absmiddle=\"-9\"/>"
-    u"Walk your fingers over the top of the case, and down its back, <silence msec=\"30\" />"
-    u" to where the cables live.";
+    u"Walk your fingers over the top of the case and down its back, <silence msec=\"30\" />"
+    u" to where the cables live. Mind the dust bunnies.";
 
 const char16_t connectors[] =
     u"<pitch absmiddle=\"-10\"/>"
-    u"Connectors. <silence msec=\"10\" />"
-    u" Round ones, <silence msec=\"20\" />"
-    u" flat ones, <silence msec=\"20\" />"
-    u" ones with screws, <silence msec=\"30\" />"
-    u" ones with teeth, <silence msec=\"30\" />"
+    u"Connectors <silence msec=\"10\" />"
+    u" round <silence msec=\"20\" />"
+    u" flat <silence msec=\"20\" />"
+    u" screwed <silence msec=\"30\" />"
+    u" toothed <silence msec=\"30\" />"
     u" and one <silence msec=\"30\" />"
     u" that bites.";
 
 const char16_t backPlate[] =
     u"<pitch absmiddle=\"-7\"/>"
     u"Now taste the back <silence msec=\"10\" />"
-    u"<pitch absmiddle=\"-6\"/> plate. <silence msec=\"20\" />"
-    u"<pitch absmiddle=\"-7\"/> Cold metal, "
-    u"<pitch absmiddle=\"-8\"/>stamped with tiny letters. <silence msec=\"40\" />"
+    u"<pitch absmiddle=\"-6\"/> plate <silence msec=\"20\" />"
+    u"<pitch absmiddle=\"-7\"/> cold metal "
+    u"<pitch absmiddle=\"-8\"/>tiny letters <silence msec=\"40\" />"
     u" Read them slowly.";
 
 const char16_t connectorFlavours[] =
-    u"Each connector has its own taste. <silence msec=\"20\" />"
+    u"Each plug tastes different. <silence msec=\"20\" />"
     u" Video: <silence msec=\"20\" />"
     u" sour. <silence msec=\"20\" />"
     u" Sound: <silence msec=\"20\" />"
     u" sweet, <silence msec=\"20\" />"
-    u" and a little tinny. <silence msec=\"20\" />"
+    u" a bit tinny. <silence msec=\"20\" />"
     u" Power: <silence msec=\"20\" />"
-    u" please do not lick the power.";
+    u" do not lick power.";
 
 const char16_t farewell[] =
     u"<pitch absmiddle=\"-10\"/>"
-    u"That is enough for now. <silence msec=\"50\" />"
+    u"That is all. <silence msec=\"50\" />"
     u" Lift your face. <silence msec=\"20\" />"
-    u" Let go <silence msec=\"20\" />"
-    u" of the case. <silence msec=\"20\" />"
-    u" Wipe your lips. <silence msec=\"20\" />"
+    u" Let go. <silence msec=\"20\" />"
+    u" Wipe <silence msec=\"20\" />"
+    u" your chin. <silence msec=\"20\" />"
     u" The glass <silence msec=\"20\" />"
-    u" will remember you, and you will "
-    u"<rate absspeed=\"-6\"/>remember<rate absspeed=\"-3\"/> it: <silence msec=\"10\" />"
-    u" the warmth, <silence msec=\"50\" />"
-    u" the dust, <silence msec=\"20\" />"
-    u" a small electric kiss, "
+    u" will miss you. "
+    u"<rate absspeed=\"-6\"/>Remember<rate absspeed=\"-3\"/> it: <silence msec=\"10\" />"
+    u" warmth, <silence msec=\"50\" />"
+    u" dust, <silence msec=\"20\" />"
+    u" a spark "
     u"<rate absspeed=\"-5\"/><silence msec=\"20\" /> still on "
     u"<pitch absmiddle=\"-12\"/><silence msec=\"20\" /> your lips.";
 

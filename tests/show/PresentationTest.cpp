@@ -219,11 +219,6 @@ TEST_F(PresentationTest, StallFiresSeveralStepsInOnePassAndDrawsOnlyTheLastPictu
     EXPECT_EQ(spoken, due);
 }
 
-class MissingPictureTest : public PresentationTest {
-protected:
-    MissingPictureTest() { }
-};
-
 TEST(PresentationMissingPicture, GivesBlackForItsSpanAndTheShowGoesOn) {
     PictureFolder folder({3});
     DummyScreen screen;
@@ -249,8 +244,9 @@ TEST(PresentationMissingPicture, GivesBlackForItsSpanAndTheShowGoesOn) {
         show->draw(screen.surface);
         EXPECT_EQ(screen.shownPicture(), frame.shown) << "at " << frame.time;
     }
-    // Its passage was still spoken over the black screen.
-    EXPECT_EQ(speech.passages().back().text, std::u16string(showScript[9].text));
+    // Its passage, the title, was still spoken over the black screen.
+    EXPECT_EQ(speech.passages().back().text, std::u16string(showScript[7].text));
+    EXPECT_EQ(speech.passages().back().pictureWhenSpoken, nullptr);
 }
 
 TEST_F(PresentationTest, EndEventStopsTheLoopAndItsPassStillDraws) {
@@ -316,8 +312,12 @@ TEST(PresentationTimeline, EventsBehindTheEndInTheSameStepStillFire) {
 }
 
 TEST(PresentationTimeline, LoadWithoutARunningApplicationGivesABlackShow) {
-    // Nothing has set a current application in this process yet, unless an
-    // earlier test did; either way the presentation must load.
+    // An application that ran earlier in this process leaves its pointer
+    // behind when it ends, so this only holds in a fresh process (as ctest
+    // runs every case).
+    if (currentApplication()) {
+        GTEST_SKIP() << "an application already ran in this process";
+    }
     Presentation show;
     EXPECT_TRUE(show.load());
     EXPECT_EQ(show.getEvents().size(), scriptEventCount);
