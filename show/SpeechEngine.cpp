@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -28,6 +29,12 @@ int onSynth(short* wav, int count, espeak_EVENT*) {
         return 1;
     }
     return 0;
+}
+
+bool endsClause(const std::string& text) {
+    size_t i = text.size();
+    while (i > 0 && text[i - 1] != 0 && std::strchr(" \"')]", text[i - 1])) --i;
+    return i > 0 && text[i - 1] != 0 && std::strchr(".,;:!?", text[i - 1]);
 }
 
 // Audio is handed over in pieces of this length, so a stop is noticed soon.
@@ -93,7 +100,12 @@ bool SpeechEngine::render(const SpeechPassage& passage, const Sink& sink) {
     VoiceSettings voice = passage.start;
     std::vector<int16_t> quiet(size_t(sampleRate_ * kChunkMs / 1000), 0);
 
-    for (const SpeechItem& item : passage.items) {
+    size_t lastText = passage.items.size();
+    for (size_t k = 0; k < passage.items.size(); ++k)
+        if (passage.items[k].kind == SpeechItem::Text) lastText = k;
+
+    for (size_t k = 0; k < passage.items.size(); ++k) {
+        const SpeechItem& item = passage.items[k];
         if (currentStopped) break;
         switch (item.kind) {
         case SpeechItem::Rate: voice.rate = item.value; break;
@@ -116,10 +128,13 @@ bool SpeechEngine::render(const SpeechPassage& passage, const Sink& sink) {
             espeak_SetParameter(espeakRANGE, p.range, 0);
             espeak_SetParameter(espeakVOLUME, 100, 0);
             currentVolume = std::clamp(voice.volume, 0, 100);
-            // No end pause: silences come from the markup alone, so their
-            // lengths hold exactly.
-            espeak_Synth(item.text.c_str(), item.text.size() + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, nullptr);
+            // A run is a clause to the engine, which would drop the pause its
+            // closing punctuation asks for; it is kept where more words
+            // follow in the passage. Otherwise no end pause: a tag's silence
+            // adds exactly its own length.
+            unsigned flags = espeakCHARS_UTF8;
+            if (k < lastText && endsClause(item.text)) flags |= espeakENDPAUSE;
+            espeak_Synth(item.text.c_str(), item.text.size() + 1, 0, POS_CHARACTER, 0, flags, nullptr, nullptr);
             break;
         }
         }
