@@ -94,4 +94,8 @@ void Presentation::draw(SDL_Surface*) {
     if (currentPicture) {
         currentPicture->draw(0, 10, 320, 240);
     }
+    if (!drawnBefore) {
+        drawnBefore = true;
+        traceStartup("first frame");
+    }
 }

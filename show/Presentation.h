@@ -51,4 +51,5 @@ private:
     std::vector<TimelineEvent*> events;
     std::vector<Image*> pictures;  // entry i holds picture i + 1, or null
     Image* currentPicture = nullptr;
+    bool drawnBefore = false;  // start-up traces the first frame
 };
