@@ -98,12 +98,14 @@ void Application::handleEvent(SDL_Event& event) {
     switch (event.type) {
     case SDL_KEYDOWN: {
         keyState = SDL_GetKeyState(nullptr);
-        // The held state, not this event's key, decides: while Escape is
-        // down any key press stops the loop.
-        if (keyState[SDLK_ESCAPE] == 1) {
+        SDLKey key = event.key.keysym.sym;
+        // While Escape is held any key press stops the loop. The event's own
+        // key counts too: SDL updates the state as it reads events, so a
+        // quick tap is already released in the state when its key-down is
+        // handled.
+        if (keyState[SDLK_ESCAPE] == 1 || key == SDLK_ESCAPE) {
             setRunning(false);
         }
-        SDLKey key = event.key.keysym.sym;
         keyQueue.push_back(queuedKey(key));
         if (scene) {
             scene->keyDown(key);

@@ -271,6 +271,20 @@ TEST_F(LoopTest, AnyKeyPressWhileEscapeIsHeldStopsTheLoop) {
     holdKey(SDLK_ESCAPE, false);
 }
 
+// A tap's press and release can both be read before the loop sees the
+// press; the state then says released, and the key itself must still count.
+TEST_F(LoopTest, AnEscapeTapStopsTheLoopEvenWhenAlreadyReleased) {
+    RecordingScene scene;
+    makeCurrent(scene);
+    holdKey(SDLK_ESCAPE, false);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    pushKey(SDL_KEYUP, SDLK_ESCAPE);
+    app.runPass();
+    EXPECT_FALSE(app.isRunning());
+    EXPECT_EQ(scene.keysDown, std::vector<int>{SDLK_ESCAPE});
+    EXPECT_EQ(scene.keysUp, std::vector<int>{SDLK_ESCAPE});
+}
+
 TEST_F(LoopTest, AfterAQuitTheRestOfTheQueueAndThePassStillRun) {
     RecordingScene scene(20);
     makeCurrent(scene);
