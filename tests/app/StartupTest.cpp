@@ -1,5 +1,8 @@
 #include "app/ErrorReport.h"
 #include "app/Startup.h"
+#include "archive/Archive.h"
+
+#include "TestArchive.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,6 +10,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -148,6 +153,57 @@ TEST(ErrorReportDefault, WithoutADisplayWritesToStderrAndReturns) {
         setenv("DISPLAY", saved.c_str(), 1);
     }
     EXPECT_EQ(err, "Glowmoth Initialization Error\nline one\nline 2\n");
+}
+
+std::string origin(Archive* archive) {
+    std::int32_t size = 0;
+    char* bytes = static_cast<char*>(archive->readEntry("origin", size));
+    std::string text = bytes ? std::string(bytes, static_cast<std::size_t>(size)) : "";
+    std::free(bytes);
+    return text;
+}
+
+TEST(StartupArchive, PrefersTheExecutablesOwnArchiveThenTheSideFile) {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/glowmoth-archive-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+
+    {
+        std::ofstream program("program", std::ios::binary);
+        program << std::string(4096, '\x7f');
+        std::ofstream plain("plain", std::ios::binary);
+        plain << std::string(4096, '\x7f');
+    }
+    ASSERT_TRUE(writeTestArchive("tail.dat", "appended"));
+    ASSERT_TRUE(appendFile("tail.dat", "program"));
+    ASSERT_TRUE(writeTestArchive("glowmoth.dat", "side"));
+
+    struct Case {
+        const char* executable;
+        const char* origin;
+        const char* openedFrom;
+    };
+    for (const Case& c : {Case{"program", "appended", "program"}, Case{"plain", "side", "glowmoth.dat"},
+                          Case{nullptr, "side", "glowmoth.dat"}, Case{"", "side", "glowmoth.dat"},
+                          Case{"missing", "side", "glowmoth.dat"}}) {
+        const char* openedFrom = nullptr;
+        std::unique_ptr<Archive> archive(openStartupArchive(c.executable, &openedFrom));
+        ASSERT_NE(archive, nullptr) << (c.executable ? c.executable : "(null)");
+        EXPECT_EQ(origin(archive.get()), c.origin);
+        EXPECT_STREQ(openedFrom, c.openedFrom);
+    }
+
+    fs::remove("glowmoth.dat");
+    const char* untouched = "untouched";
+    EXPECT_EQ(openStartupArchive("plain", &untouched), nullptr);
+    EXPECT_STREQ(untouched, "untouched");
+    EXPECT_EQ(openStartupArchive(nullptr), nullptr);
+
+    fs::current_path(previous);
+    fs::remove_all(folder);
 }
 
 }  // namespace
