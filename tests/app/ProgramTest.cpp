@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string program = GLOWMOTH_BINARY_DIR "/bin/glowmoth";
+const std::string builtProgram = GLOWMOTH_BINARY_DIR "/bin/glowmoth";
 
 const char missingArchiveReport[] =
     "Glowmoth Initialization Error\n"
@@ -26,6 +26,8 @@ protected:
         char pattern[] = "/tmp/glowmoth-program-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
+        program = (folder / "glowmoth").string();
+        ASSERT_TRUE(copyBareProgram(builtProgram, program));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -43,6 +45,7 @@ protected:
     }
 
     fs::path folder;
+    std::string program;  // a copy that carries no archive
 };
 
 TEST_F(ProgramTest, WithoutAnyArchiveReportsItBeforeAnyVideoModeAndExitsWith1) {

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string program = GLOWMOTH_BINARY_DIR "/bin/glowmoth";
+const std::string builtProgram = GLOWMOTH_BINARY_DIR "/bin/glowmoth";
 
 // An Xvfb of our own on a free display number.
 class VirtualDisplay {
@@ -59,6 +59,8 @@ protected:
         char pattern[] = "/tmp/glowmoth-window-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         folder = pattern;
+        program = (folder / "glowmoth").string();
+        ASSERT_TRUE(copyBareProgram(builtProgram, program));
     }
     void TearDown() override {
         if (!folder.empty()) {
@@ -126,6 +128,7 @@ protected:
     VirtualDisplay display;
     std::string xdotool;
     fs::path folder;
+    std::string program;  // a copy that carries no archive
 };
 
 TEST_F(WindowTest, MissingArchiveShowsABoxThatEnterDismisses) {
