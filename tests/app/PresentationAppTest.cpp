@@ -1,6 +1,7 @@
 #include "AppTestSupport.h"
 
 #include "app/PresentationApp.h"
+#include "show/Presentation.h"
 
 #include <memory>
 
@@ -49,7 +50,7 @@ protected:
     std::unique_ptr<PresentationApp> app = std::make_unique<PresentationApp>(nullptr, clock);
 };
 
-TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRunsWithNoScene) {
+TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRegistersThePresentation) {
     EXPECT_STREQ(app->caption(), "Glowmoth 1.0");
     EXPECT_EQ(app->imageBank(), nullptr);
     ASSERT_TRUE(app->init());
@@ -60,10 +61,11 @@ TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRunsWithNoScene) 
     EXPECT_NE(app->imageBank(), nullptr);
     EXPECT_EQ(currentApplication(), app.get());
 
-    // Nothing is registered under 1 yet: the loop steps and draws nothing,
-    // and a quit request still ends it.
-    EXPECT_EQ(app->sceneByNumber(1), nullptr);
-    EXPECT_EQ(app->currentScene(), nullptr);
+    // Scene 1 is the show, loaded (without an archive or picture files its
+    // pictures are missing) and current; a quit request still ends the loop.
+    Scene* show = app->sceneByNumber(1);
+    EXPECT_NE(dynamic_cast<Presentation*>(show), nullptr);
+    EXPECT_EQ(app->currentScene(), show);
     clock.now = 500;
     pushQuit();
     app->run();
