@@ -12,7 +12,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps imagemagick
-  librsvg2-bin pngquant
+  librsvg2-bin pngquant fonts-dejavu-core
   ffmpeg
 )
 
