@@ -288,7 +288,7 @@ void checkNarrationAndCaptions(const fs::path& dir, Uint32 lengthMs)
             // Silence between the passages, exactly as the live voice leaves it.
             EXPECT_LE(peakBetween(audio, previousEnd, start), kSilence);
             // The caption appears with the voice.
-            const Uint32 onset = onsetAfter(audio, start >= 100 ? start - 100 : 0, kVoice);
+            const Uint32 onset = onsetAfter(audio, previousEnd, kVoice);
             EXPECT_LE(onset, start + 100);
             EXPECT_GE(onset + 100, start);
         }

@@ -176,6 +176,9 @@ int Render::run()
     sdl.up = true;
     if (!SDL_SetVideoMode(kWidth, kHeight, 32, SDL_HWSURFACE | SDL_DOUBLEBUF))
         return fail(std::string("cannot set the 640x480 video mode: ") + SDL_GetError());
+    // As in the show: no pointer over the pictures (SDL would draw it into
+    // the very surface the frames are taken from).
+    SDL_ShowCursor(SDL_DISABLE);
 
     if (!startVideo(error)) return fail(error);
     std::FILE* videoStream = y4mFile ? y4mFile : encoder.input();
