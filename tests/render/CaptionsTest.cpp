@@ -79,6 +79,39 @@ TEST(WrapText, NothingToWrap)
     EXPECT_TRUE(wrapText("    ").empty());
 }
 
+TEST(CaptionBlocks, CuesEndAtSentencesWhereTheyCan)
+{
+    using Blocks = std::vector<std::vector<std::string>>;
+    // Short sentences share a cue while they fit in two lines.
+    EXPECT_EQ(captionBlocks("Lean in. Closer. Nearer."), (Blocks{{"Lean in. Closer. Nearer."}}));
+    // A sentence that would spill into a third line starts the next cue
+    // rather than being split across two.
+    EXPECT_EQ(captionBlocks("Demos have never been kind to disabled people. They flash, they boom, and they never "
+                            "ask who was left outside. We are tired of that."),
+              (Blocks{{"Demos have never been kind to disabled", "people."},
+                      {"They flash, they boom, and they never ask", "who was left outside."},
+                      {"We are tired of that."}}));
+    EXPECT_EQ(captionBlocks("If you cannot see, the door is shut. If you cannot hear, it is shut, and bolted. "
+                            "Eyes optional."),
+              (Blocks{{"If you cannot see, the door is shut. If", "you cannot hear, it is shut, and bolted."},
+                      {"Eyes optional."}}));
+    // A sentence longer than a cue fills whole cues; its tail shares the
+    // next cue with the sentence after it.
+    EXPECT_EQ(captionBlocks("One. Two three four five six seven eight nine ten eleven twelve thirteen fourteen "
+                            "fifteen sixteen seventeen. Done."),
+              (Blocks{{"One."},
+                      {"Two three four five six seven eight nine", "ten eleven twelve thirteen fourteen"},
+                      {"fifteen sixteen seventeen. Done."}}));
+    // Punctuation inside a word or before a quote is handled.
+    EXPECT_EQ(captionBlocks("He said \"stop.\" Then 3.5 seconds passed."),
+              (Blocks{{"He said \"stop.\" Then 3.5 seconds passed."}}));
+    EXPECT_TRUE(captionBlocks("").empty());
+    for (const auto& block : captionBlocks(std::string(200, 'x') + ". " + std::string(50, 'y'))) {
+        EXPECT_LE(block.size(), kCaptionLinesPerCue);
+        for (const std::string& line : block) EXPECT_LE(characterCount(line), kCaptionLineLength);
+    }
+}
+
 TEST(PassageCues, TwoLinesPerCueTimedOverTheAudioSpan)
 {
     SpokenPassage passage;

@@ -206,9 +206,9 @@ std::vector<Passage> scriptPassages()
     for (const ScriptEvent& e : showScript) {
         if (e.kind != ScriptEventKind::Speech) continue;
         const SpeechPassage read = readSpeechMarkup(e.text, voice);
-        const std::size_t lines = wrapText(read.words).size();
-        if (lines == 0) continue;
-        passages.push_back({e.time, (lines + kCaptionLinesPerCue - 1) / kCaptionLinesPerCue});
+        const std::size_t cues = captionBlocks(read.words).size();
+        if (cues == 0) continue;
+        passages.push_back({e.time, cues});
     }
     return passages;
 }

@@ -96,6 +96,31 @@ std::vector<std::string> characters(const std::string& utf8)
     return out;
 }
 
+// Splits text after sentence-ending punctuation (with any closing quotes or
+// brackets) that is followed by a blank.
+std::vector<std::string> sentences(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::string current;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        current += text[i];
+        const char c = text[i];
+        if (c != '.' && c != '!' && c != '?') continue;
+        std::size_t j = i + 1;
+        while (j < text.size() && (text[j] == '"' || text[j] == '\'' || text[j] == ')' || text[j] == '.' ||
+                                   text[j] == '!' || text[j] == '?'))
+            current += text[j++];
+        i = j - 1;
+        if (j < text.size() && text[j] != ' ') continue;
+        while (!current.empty() && current.front() == ' ') current.erase(current.begin());
+        if (!current.empty()) out.push_back(current);
+        current.clear();
+    }
+    while (!current.empty() && current.front() == ' ') current.erase(current.begin());
+    if (!current.empty()) out.push_back(current);
+    return out;
+}
+
 std::string escapeVtt(const std::string& line)
 {
     std::string out;
@@ -221,25 +246,55 @@ std::vector<std::string> wrapText(const std::string& text, std::size_t maxLength
     return lines;
 }
 
+std::vector<std::vector<std::string>> captionBlocks(const std::string& text)
+{
+    std::vector<std::vector<std::string>> blocks;
+    std::string pending;  // sentences waiting for their cue
+    auto flush = [&]() {
+        const std::vector<std::string> lines = wrapText(pending);
+        for (std::size_t i = 0; i < lines.size(); i += kCaptionLinesPerCue)
+            blocks.emplace_back(lines.begin() + static_cast<long>(i),
+                                lines.begin() + static_cast<long>(std::min(lines.size(), i + kCaptionLinesPerCue)));
+        pending.clear();
+    };
+    for (const std::string& sentence : sentences(text)) {
+        const std::string joined = pending.empty() ? sentence : pending + " " + sentence;
+        if (wrapText(joined).size() <= kCaptionLinesPerCue) {
+            pending = joined;
+            continue;
+        }
+        flush();
+        const std::vector<std::string> lines = wrapText(sentence);
+        if (lines.size() <= kCaptionLinesPerCue) {
+            pending = sentence;
+            continue;
+        }
+        // A long sentence fills whole cues; its last lines may share a cue
+        // with what follows.
+        const std::size_t whole = (lines.size() - 1) / kCaptionLinesPerCue * kCaptionLinesPerCue;
+        for (std::size_t i = 0; i < whole; i += kCaptionLinesPerCue)
+            blocks.emplace_back(lines.begin() + static_cast<long>(i), lines.begin() + static_cast<long>(i + kCaptionLinesPerCue));
+        for (std::size_t i = whole; i < lines.size(); ++i) pending += (pending.empty() ? "" : " ") + lines[i];
+    }
+    flush();
+    return blocks;
+}
+
 std::vector<Cue> passageCues(const SpokenPassage& passage)
 {
     std::vector<Cue> cues;
-    const std::vector<std::string> lines = wrapText(passage.text);
-    if (lines.empty()) return cues;
-
     std::vector<std::size_t> weights;
     std::size_t total = 0;
-    for (std::size_t i = 0; i < lines.size(); i += kCaptionLinesPerCue) {
+    for (std::vector<std::string>& block : captionBlocks(passage.text)) {
         Cue cue;
         std::size_t weight = 0;
-        for (std::size_t k = i; k < lines.size() && k < i + kCaptionLinesPerCue; ++k) {
-            cue.lines.push_back(lines[k]);
-            weight += characterCount(lines[k]);
-        }
-        cues.push_back(cue);
+        for (const std::string& line : block) weight += characterCount(line);
+        cue.lines = std::move(block);
+        cues.push_back(std::move(cue));
         weights.push_back(weight);
         total += weight;
     }
+    if (cues.empty()) return cues;
 
     const std::uint32_t start = passage.startMs;
     const std::uint32_t span = passage.endMs > start ? passage.endMs - start : 0;

@@ -37,9 +37,14 @@ std::size_t characterCount(const std::string& utf8);
 // longer than a line is cut into line-sized pieces.
 std::vector<std::string> wrapText(const std::string& text, std::size_t maxLength = kCaptionLineLength);
 
-// The cues of one passage: its lines taken kCaptionLinesPerCue at a time,
-// the passage's audio span shared among them by their number of characters.
-// No cues for a passage without words.
+// The text of each cue, as lines: sentences are kept together in a cue when
+// they fit, and a cue ends at a sentence's end where it can; a sentence too
+// long for one cue runs on over several, kCaptionLinesPerCue lines each.
+std::vector<std::vector<std::string>> captionBlocks(const std::string& text);
+
+// The cues of one passage: its caption blocks, the passage's audio span
+// shared among them by their number of characters. No cues for a passage
+// without words.
 std::vector<Cue> passageCues(const SpokenPassage& passage);
 
 // All passages' cues, in order.
