@@ -1,8 +1,12 @@
 #include "AppTestSupport.h"
 
 #include "app/PresentationApp.h"
+#include "archive/Archive.h"
 #include "show/Presentation.h"
 
+#include "TestArchive.h"
+
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -39,18 +43,37 @@ public:
     std::string name;
 };
 
+// The application over an archive that holds stand-ins for the show's
+// pictures, so that whatever init registers under 1 can load.
 class PresentationAppTest : public SdlVideoTest {
 protected:
     void SetUp() override {
         SdlVideoTest::SetUp();
         lifeLog.clear();
+        char pattern[] = "/tmp/glowmoth-registry-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        const std::string path = (folder / "glowmoth.dat").string();
+        ASSERT_TRUE(writeTestArchive(path, "registry"));
+        archive.reset(openArchive(path.c_str(), 0));
+        ASSERT_NE(archive, nullptr);
+        app = std::make_unique<PresentationApp>(archive.get(), clock);
+    }
+    void TearDown() override {
+        app.reset();
+        archive.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        SdlVideoTest::TearDown();
     }
 
+    std::filesystem::path folder;
     ManualClock clock;
-    std::unique_ptr<PresentationApp> app = std::make_unique<PresentationApp>(nullptr, clock);
+    std::unique_ptr<Archive> archive;
+    std::unique_ptr<PresentationApp> app;
 };
 
-TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRegistersThePresentation) {
+TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndMakesSceneOneCurrent) {
     EXPECT_STREQ(app->caption(), "Glowmoth 1.0");
     EXPECT_EQ(app->imageBank(), nullptr);
     ASSERT_TRUE(app->init());
@@ -60,15 +83,35 @@ TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRegistersThePrese
     EXPECT_STREQ(title, "Glowmoth 1.0");
     EXPECT_NE(app->imageBank(), nullptr);
     EXPECT_EQ(currentApplication(), app.get());
-
-    // Scene 1 is the show, loaded (without an archive or picture files its
-    // pictures are missing) and current; a quit request still ends the loop.
+    EXPECT_TRUE(app->scenesLoaded());
+    // Scene 1 is the show, loaded (this archive holds none of its pictures)
+    // and current.
     Scene* show = app->sceneByNumber(1);
     EXPECT_NE(dynamic_cast<Presentation*>(show), nullptr);
     EXPECT_EQ(app->currentScene(), show);
+
+    // A quit request ends the loop.
     clock.now = 500;
     pushQuit();
     app->run();
+    EXPECT_FALSE(app->isRunning());
+}
+
+TEST_F(PresentationAppTest, WithNothingUnderOneTheLoopRunsAndDrawsNothing) {
+    ASSERT_TRUE(app->init());
+    app->switchScene(1);
+    app->releaseScenes();  // whatever init registered
+    EXPECT_EQ(app->currentScene(), nullptr);
+    for (int i = 0; i < 10; ++i) {
+        clock.now += 30;
+        app->runPass();
+    }
+    EXPECT_TRUE(app->isRunning());
+    EXPECT_EQ(app->getStepClock(), app->getSmoothedClock());
+    holdKey(SDLK_ESCAPE, true);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    app->run();
+    holdKey(SDLK_ESCAPE, false);
     EXPECT_FALSE(app->isRunning());
 }
 
