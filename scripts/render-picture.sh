@@ -42,6 +42,8 @@ if [ "$width" -gt 640 ] || [ "$height" -gt 480 ]; then
 fi
 
 # --strip drops text chunks and the like; --speed 1 spends the time on a
-# better palette. A failure to reach the quality floor is an error, not a
-# silent fall back to the full-colour image.
-pngquant --force --strip --speed 1 --quality 40-100 --output "$out" "$colours" -- "$tmp"
+# better palette; --nofs leaves the glow's ramps undithered: smooth bands
+# look like phosphor, dither looks like grain, and it packs a sixth smaller.
+# A failure to reach the quality floor is an error, not a silent fall back
+# to the full-colour image.
+pngquant --force --strip --speed 1 --nofs --quality 40-100 --output "$out" "$colours" -- "$tmp"
