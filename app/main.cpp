@@ -71,17 +71,24 @@ int main(int argc, char** argv) {
                  (screen->flags & SDL_FULLSCREEN) ? "fullscreen" : "window");
 
     SDL_ShowCursor(SDL_DISABLE);
+    traceStartup("pointer %s", SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE ? "hidden" : "shown");
 
     PresentationApp* app = new PresentationApp(archive);
     if (app->init()) {
+        traceStartup("running");
         armTestQuit();
         app->run();
+    } else {
+        traceStartup("init failed");
     }
     // The application's image bank reads the archive, so it goes first.
     delete app;
+    traceStartup("application deleted");
 
     delete archive;
     archive = nullptr;
+    traceStartup("archive deleted");
     stopSpeech();
+    traceStartup("speech stopped");
     return 0;
 }

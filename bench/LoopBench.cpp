@@ -7,15 +7,25 @@
 // sleep taken away: the loop that spins a core. The ratio between the two
 // says how much of a core the sleep gives back.
 //
+// BM_Program measures the same for the built program itself, run as a
+// separate process under the dummy video driver with a silent voice: it
+// finds its archive on its own end or as glowmoth.dat in the working folder
+// (GLOWMOTH_BENCH_PROGRAM_DIR, default the current one), and is skipped
+// when it finds none.
+//
 // GLOWMOTH_BENCH_LOOP_SECONDS changes the ten seconds.
 #include "app/Application.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -135,9 +145,66 @@ void BM_SpinningLoopReference(benchmark::State& state) {
 
 void BM_MainLoop(benchmark::State& state) { runLoop(state, systemClock(), loopSeconds(), false); }
 
+// The built program, next to this benchmark in <build>/bin.
+std::string programPath() {
+    char self[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return "glowmoth";
+    }
+    std::string path(self, static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + "glowmoth";
+}
+
+void BM_Program(benchmark::State& state) {
+    for (auto _ : state) {
+        const std::string program = programPath();
+        const double seconds = loopSeconds();
+        const std::string quitMs = std::to_string(static_cast<long>(seconds * 1000));
+        const char* folder = std::getenv("GLOWMOTH_BENCH_PROGRAM_DIR");
+
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            if (folder && chdir(folder) != 0) {
+                _exit(126);
+            }
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            setenv("GLOWMOTH_SPEECH", "silent", 1);
+            setenv("GLOWMOTH_TEST_QUIT_MS", quitMs.c_str(), 1);
+            unsetenv("DISPLAY");  // a failed start-up must not wait on a box
+            freopen("/dev/null", "w", stderr);
+            execl(program.c_str(), program.c_str(), "w", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        if (child < 0 || wait4(child, &status, 0, &usage) != child) {
+            state.SkipWithError("could not run the program");
+            return;
+        }
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the program did not run its loop (no archive next to it or in the folder?)");
+            return;
+        }
+        state.SetIterationTime(wall);
+        auto toSeconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+        };
+        const double share = (toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime)) / wall;
+        state.counters["cpu_share_of_core"] = share;
+        state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        if (spinningShare > 0) {
+            state.counters["cpu_vs_spinning_loop"] = share / spinningShare;
+        }
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_SpinningLoopReference)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_MainLoop)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_Program)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

@@ -79,6 +79,26 @@ TEST_F(ProgramTest, StartsFromGlowmothDatInTheWorkingFolder) {
     const std::string& err = child.stderrText();
     EXPECT_NE(err.find("glowmoth: archive glowmoth.dat\n"), std::string::npos) << err;
     EXPECT_NE(err.find("glowmoth: screen 640x480x32 fullscreen\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("glowmoth: pointer hidden\n"), std::string::npos) << err;
+}
+
+TEST_F(ProgramTest, ShutsDownTheArchiveBeforeTheVoice) {
+    ASSERT_TRUE(writeTestArchive((folder / "glowmoth.dat").string(), "side"));
+    ChildProcess child({program, "w"}, headless(), folder.string());
+    ASSERT_TRUE(child.waitForExit(60)) << child.stderrText();
+    EXPECT_EQ(child.exitStatus(), 0) << child.stderrText();
+    const std::string& err = child.stderrText();
+    const std::size_t screen = err.find("glowmoth: screen ");
+    const std::size_t application = err.find("glowmoth: application deleted\n");
+    const std::size_t archive = err.find("glowmoth: archive deleted\n");
+    const std::size_t speech = err.find("glowmoth: speech stopped\n");
+    ASSERT_NE(screen, std::string::npos) << err;
+    ASSERT_NE(application, std::string::npos) << err;
+    ASSERT_NE(archive, std::string::npos) << err;
+    ASSERT_NE(speech, std::string::npos) << err;
+    EXPECT_LT(screen, application);
+    EXPECT_LT(application, archive);
+    EXPECT_LT(archive, speech);
 }
 
 TEST_F(ProgramTest, AnArchiveAppendedToTheExecutableWinsOverTheSideFile) {
