@@ -55,6 +55,10 @@ public:
     virtual const char* caption() = 0;
     virtual Scene* sceneByNumber(int number) = 0;
 
+    // One pass of the main loop: events, clock, steps, draw and flip, and
+    // the idle sleep. run repeats it while running.
+    void runPass();
+
     void resetClock();
     void setRunning(bool value) { running = value; }
     bool isRunning() const { return running; }
@@ -69,6 +73,8 @@ public:
 protected:
     // Handles one event from SDL's queue (the loop's event table).
     void handleEvent(SDL_Event& event);
+    // Shows the drawn frame: SDL_Flip on the screen.
+    virtual void flip();
 
     Clock& clock;
     SDL_Surface* screen = nullptr;

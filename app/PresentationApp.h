@@ -28,6 +28,8 @@ public:
 
     void registerScene(int number, Scene* scene);
     NamedObject* namedObject(const std::string& name) const;
+    // Takes ownership; an object already under the name is deleted.
+    void addNamedObject(const std::string& name, NamedObject* object);
     void releaseScenes();
     void releaseNamedObjects();
     ImageBank* imageBank() const { return bank; }

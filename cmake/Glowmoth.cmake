@@ -31,7 +31,16 @@ function(glowmoth_add_test)
   target_compile_definitions(${T_NAME} PRIVATE
     GLOWMOTH_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     GLOWMOTH_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${T_NAME}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "${GLOWMOTH_TEST_ENV};${T_ENV}")
+  gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST)
+  # Passed through gtest_discover_tests, a list-valued ENVIRONMENT loses its
+  # escapes: only the first entry would be set and the rest read as property
+  # names. A script of our own, read by ctest after the discovered tests,
+  # sets the whole list on every test of the executable.
+  set(env ${GLOWMOTH_TEST_ENV} ${T_ENV})
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_environment.cmake)
+  file(WRITE ${script}
+    "if(${T_NAME}_TESTS)\n"
+    "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ENVIRONMENT [==[${env}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
