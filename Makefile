@@ -4,6 +4,7 @@
 #   make test    build with ASan/UBSan and run the whole test suite
 #   make bench   build the benchmarks (release) and run them
 #   make fuzz    build the libFuzzer targets (clang) and run each for FUZZ_SECONDS
+#   make video   build (release) and render the show to VIDEO_DIR (show.mp4, captions)
 #
 # Each target first installs whatever Debian packages are missing.
 
@@ -13,9 +14,10 @@ TEST_DIR      ?= build/test
 BENCH_DIR     ?= build/bench
 FUZZ_DIR      ?= build/fuzz
 FUZZ_SECONDS  ?= 30
+VIDEO_DIR     ?= build/video
 CTEST_ARGS    ?=
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz video clean
 
 all: build
 
@@ -43,6 +45,9 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLOWMOTH_TESTS=OFF -DGLOWMOTH_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+video: build
+	cd $(RELEASE_DIR)/bin && ./glowmoth-render -o $(abspath $(VIDEO_DIR))
 
 clean:
 	rm -rf build

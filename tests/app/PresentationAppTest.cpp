@@ -1,7 +1,11 @@
 #include "AppTestSupport.h"
 
 #include "app/PresentationApp.h"
+#include "archive/Archive.h"
 
+#include "TestArchive.h"
+
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -38,18 +42,37 @@ public:
     std::string name;
 };
 
+// The application over an archive that holds stand-ins for the show's
+// pictures, so that whatever init registers under 1 can load.
 class PresentationAppTest : public SdlVideoTest {
 protected:
     void SetUp() override {
         SdlVideoTest::SetUp();
         lifeLog.clear();
+        char pattern[] = "/tmp/glowmoth-registry-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        const std::string path = (folder / "glowmoth.dat").string();
+        ASSERT_TRUE(writeTestArchive(path, "registry"));
+        archive.reset(openArchive(path.c_str(), 0));
+        ASSERT_NE(archive, nullptr);
+        app = std::make_unique<PresentationApp>(archive.get(), clock);
+    }
+    void TearDown() override {
+        app.reset();
+        archive.reset();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        SdlVideoTest::TearDown();
     }
 
+    std::filesystem::path folder;
     ManualClock clock;
-    std::unique_ptr<PresentationApp> app = std::make_unique<PresentationApp>(nullptr, clock);
+    std::unique_ptr<Archive> archive;
+    std::unique_ptr<PresentationApp> app;
 };
 
-TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRunsWithNoScene) {
+TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndMakesSceneOneCurrent) {
     EXPECT_STREQ(app->caption(), "Glowmoth 1.0");
     EXPECT_EQ(app->imageBank(), nullptr);
     ASSERT_TRUE(app->init());
@@ -59,14 +82,32 @@ TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndRunsWithNoScene) 
     EXPECT_STREQ(title, "Glowmoth 1.0");
     EXPECT_NE(app->imageBank(), nullptr);
     EXPECT_EQ(currentApplication(), app.get());
+    EXPECT_TRUE(app->scenesLoaded());
+    // Whatever is registered under 1 (possibly nothing) is current.
+    EXPECT_EQ(app->currentScene(), app->sceneByNumber(1));
 
-    // Nothing is registered under 1 yet: the loop steps and draws nothing,
-    // and a quit request still ends it.
-    EXPECT_EQ(app->sceneByNumber(1), nullptr);
-    EXPECT_EQ(app->currentScene(), nullptr);
+    // A quit request ends the loop whether or not there is a scene.
     clock.now = 500;
     pushQuit();
     app->run();
+    EXPECT_FALSE(app->isRunning());
+}
+
+TEST_F(PresentationAppTest, WithNothingUnderOneTheLoopRunsAndDrawsNothing) {
+    ASSERT_TRUE(app->init());
+    app->switchScene(1);
+    app->releaseScenes();  // whatever init registered
+    EXPECT_EQ(app->currentScene(), nullptr);
+    for (int i = 0; i < 10; ++i) {
+        clock.now += 30;
+        app->runPass();
+    }
+    EXPECT_TRUE(app->isRunning());
+    EXPECT_EQ(app->getStepClock(), app->getSmoothedClock());
+    holdKey(SDLK_ESCAPE, true);
+    pushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    app->run();
+    holdKey(SDLK_ESCAPE, false);
     EXPECT_FALSE(app->isRunning());
 }
 
