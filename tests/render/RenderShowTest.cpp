@@ -291,6 +291,9 @@ void checkNarrationAndCaptions(const fs::path& dir, Uint32 lengthMs)
             const Uint32 onset = onsetAfter(audio, previousEnd, kVoice);
             EXPECT_LE(onset, start + 100);
             EXPECT_GE(onset + 100, start);
+        } else {
+            // Queued: its voice follows the one before without a pause.
+            EXPECT_LE(onsetAfter(audio, start, kVoice), start + 100);
         }
         EXPECT_GT(peakBetween(audio, start, end), kVoice);
         previousEnd = end;
