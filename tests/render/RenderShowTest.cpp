@@ -345,6 +345,14 @@ TEST(RenderCommand, MissingArchiveOrUnwritableFolderFailsWithOneLine)
     EXPECT_EQ(lineCount(r.err), 1u) << r.err;
 }
 
+TEST(RenderCommand, PlaysFromItsOwnArchiveInAnyFolder)
+{
+    TempDir dir;
+    const Result r = run({kRender, "-o", "out", "--seconds", "1"}, dir.path(), "/nonexistent");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listing(dir.path() / "out"), (std::set<std::string>{"show.srt", "show.vtt", "show.wav", "show.y4m"}));
+}
+
 TEST(RenderCommand, AFailingEncoderLeavesNoOutput)
 {
     TempDir dir;
