@@ -49,8 +49,8 @@ std::string slurp(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a program with stdout and stderr kept apart; path replaces PATH when
-// not empty.
+// Runs a program in the scratch folder with stdout and stderr kept apart;
+// path replaces PATH when not empty.
 Result run(const std::vector<std::string>& argv, const fs::path& scratch, const std::string& path = "")
 {
     const fs::path outFile = scratch / "stdout.txt";
@@ -62,7 +62,8 @@ Result run(const std::vector<std::string>& argv, const fs::path& scratch, const 
     if (pid == 0) {
         const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(scratch.c_str()) != 0)
+            ::_exit(126);
         if (!path.empty()) ::setenv("PATH", path.c_str(), 1);
         ::execv(args[0], args.data());
         ::_exit(127);
