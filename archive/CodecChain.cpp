@@ -1,6 +1,7 @@
 // Codec chains: a codec word turned into a sequence of whole-buffer codec
 // calls, and best selection, which lets every compressor try and keeps the
 // smallest result.
+#include "archive/BuiltinCodecs.h"
 #include "archive/Codec.h"
 
 #include <cstdlib>
@@ -87,6 +88,13 @@ bool packBest(ChainBuffer& buffer, std::uint32_t& word) {
     return true;
 }
 
+// The built-in None stage copies its input. Between two other stages that
+// copy is pure overhead, so it is skipped when some other stage runs too; a
+// chain of None alone still copies, since the caller gets a new buffer.
+bool skippableCopy(const Codec* codec, std::uint32_t word) {
+    return codec == &noneCodec() && (word & (kInnerFilterMask | kOuterFilterMask)) != 0;
+}
+
 Codec* findCompressorForUnpacking(std::uint32_t word) {
     // Bits 8-15 may carry a value that readers ignore: when the 16-bit field
     // names no codec, its low byte alone is the id.
@@ -104,7 +112,8 @@ unsigned char* unpackChain(const unsigned char* data, std::uint32_t length, std:
         !runStage(findCodec(word & kOuterFilterMask), &Codec::unpack, buffer)) {
         return nullptr;
     }
-    if (!runStage(findCompressorForUnpacking(word), &Codec::unpack, buffer)) return nullptr;
+    Codec* compressor = findCompressorForUnpacking(word);
+    if (!skippableCopy(compressor, word) && !runStage(compressor, &Codec::unpack, buffer)) return nullptr;
     if ((word & kInnerFilterMask) &&
         !runStage(findCodec(word & kInnerFilterMask), &Codec::unpack, buffer)) {
         return nullptr;
@@ -126,9 +135,10 @@ PackedBlock* packChain(const unsigned char* data, std::uint32_t length, std::uin
     }
     if ((chosen & kCompressorMask) == kCodecBest) {
         if (!packBest(buffer, chosen)) return nullptr;
-    } else if (!runStage(findCodec(chosen & kCompressorMask), &Codec::pack, buffer)) {
+    } else {
         // No 8-bit fallback when packing: the stored word must name the codec.
-        return nullptr;
+        Codec* compressor = findCodec(chosen & kCompressorMask);
+        if (!skippableCopy(compressor, chosen) && !runStage(compressor, &Codec::pack, buffer)) return nullptr;
     }
     if ((chosen & kOuterFilterMask) &&
         !runStage(findCodec(chosen & kOuterFilterMask), &Codec::pack, buffer)) {
