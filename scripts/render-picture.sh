@@ -19,7 +19,7 @@ out=$2
 # dozen levels per phosphor; fewer shows banding on a dark screen.
 colours=${GLOWMOTH_PICTURE_COLOURS:-32}
 
-for tool in rsvg-convert pngquant; do
+for tool in rsvg-convert pngquant convert; do
   if ! command -v "$tool" >/dev/null; then
     echo "$0: $tool is missing (run scripts/install-deps.sh)" >&2
     exit 1
@@ -28,7 +28,7 @@ done
 
 mkdir -p "$(dirname "$out")"
 tmp=$(mktemp "${TMPDIR:-/tmp}/glowmoth-picture.XXXXXX")
-trap 'rm -f "$tmp"' EXIT
+trap 'rm -f "$tmp" "$tmp.quantised.png"' EXIT
 
 rsvg-convert --format=png --background-color=black --output="$tmp" "$in"
 
@@ -42,6 +42,14 @@ if [ "$width" -gt 640 ] || [ "$height" -gt 480 ]; then
 fi
 
 # --strip drops text chunks and the like; --speed 1 spends the time on a
-# better palette. A failure to reach the quality floor is an error, not a
-# silent fall back to the full-colour image.
-pngquant --force --strip --speed 1 --quality 40-100 --output "$out" "$colours" -- "$tmp"
+# better palette; --nofs leaves the glow's ramps undithered: smooth bands
+# look like phosphor, dither looks like grain, and it packs a sixth smaller.
+# A failure to reach the quality floor is an error, not a silent fall back
+# to the full-colour image.
+quantised=$tmp.quantised.png
+pngquant --force --strip --speed 1 --nofs --quality 40-100 --output "$quantised" "$colours" -- "$tmp"
+
+# The palette's darkest colour is the average of black and the faintest
+# glow, a hair above black. The show centres the picture on true black, so
+# make that colour black again, or the picture's edge shows as a box.
+convert "$quantised" -fuzz 2% -fill black -opaque black -strip "PNG8:$out"

@@ -318,7 +318,9 @@ private:
         } else if (name == u"silence") {
             // A silence breaks the text into separate runs even when it is empty.
             if (number(u"msec", absolute)) {
-                int ms = std::clamp(absolute, 0, kMarkupSilenceLimitMs);
+                int ms = std::min({std::max(absolute, 0), kMarkupSilenceLimitMs,
+                                   kMarkupPassageSilenceLimitMs - silenceMs_});
+                silenceMs_ += ms;
                 if (ms > 0) emit(SpeechItem::Silence, ms);
             }
         }
@@ -343,6 +345,7 @@ private:
     std::u16string run_;
     std::u16string allText_;
     std::vector<Scoped> scoped_;
+    int silenceMs_ = 0;
 };
 
 }  // namespace

@@ -42,7 +42,8 @@ struct SpeechItem {
 
 // Limits that keep hostile values harmless; the engine narrows them further.
 constexpr int kMarkupSettingLimit = 100;    // |rate|, |pitch|
-constexpr int kMarkupSilenceLimitMs = 60000;
+constexpr int kMarkupSilenceLimitMs = 60000;         // one silence
+constexpr int kMarkupPassageSilenceLimitMs = 600000; // all of a passage's silences
 
 // One passage, read: what the voice was when it began, what it says and does,
 // and its words alone (markup removed, blanks collapsed) for captions.

@@ -81,7 +81,7 @@ Image* track(int w, int h)
 
 }  // namespace
 
-WidgetDemoScene::WidgetDemoScene() : font(2), titleFont(3)
+WidgetDemoScene::WidgetDemoScene(Uint32 stopAfter) : font(2), titleFont(3), stopAfter(stopAfter)
 {
     stepRate = 25;
 }
@@ -148,9 +148,12 @@ void WidgetDemoScene::unload()
     volumeLabel = nullptr;
 }
 
-void WidgetDemoScene::update(Uint32, KeyQueue& keyQueue)
+void WidgetDemoScene::update(Uint32 stepTime, KeyQueue& keyQueue)
 {
+    // The controls take the pointer; keys other than Escape mean nothing here.
     keyQueue.clear();
+    if (stopAfter != 0 && stepTime >= stopAfter && currentApplication())
+        currentApplication()->setRunning(false);
 }
 
 void WidgetDemoScene::draw(SDL_Surface* screen)

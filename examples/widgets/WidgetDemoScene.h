@@ -15,7 +15,9 @@ class Slider;
 
 class WidgetDemoScene : public Scene, public ComponentListener {
 public:
-    WidgetDemoScene();
+    // stopAfter: show time in milliseconds after which the scene stops the
+    // running application; 0 runs until Escape or the window is closed.
+    explicit WidgetDemoScene(Uint32 stopAfter = 0);
     ~WidgetDemoScene() override;
 
     bool load() override;
@@ -50,4 +52,5 @@ private:
     Slider* volume = nullptr;
     Label* volumeLabel = nullptr;
     int clicks = 0;
+    Uint32 stopAfter;
 };

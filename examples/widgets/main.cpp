@@ -1,16 +1,32 @@
-// glowmoth-widgets-demo: the widget toolkit on screen in a window.
+// glowmoth-widgets-demo: the widget toolkit on screen in a window, as a
+// scene driven by the application's main loop.
 //
 //   glowmoth-widgets-demo [seconds]
 //
 // Runs until Escape or the window is closed, or for the given number of
 // seconds when one is given (the screenshot script uses that).
 
+#include "app/Application.h"
 #include "examples/widgets/WidgetDemoScene.h"
 
 #include <SDL/SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace {
+
+class WidgetDemoApp : public Application {
+public:
+    explicit WidgetDemoApp(Scene& scene) : scene(scene) {}
+    const char* caption() override { return "Glowmoth widgets"; }
+    Scene* sceneByNumber(int number) override { return number == 1 ? &scene : nullptr; }
+
+private:
+    Scene& scene;
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -21,43 +37,17 @@ int main(int argc, char** argv)
         return 1;
     }
     std::atexit(SDL_Quit);
-    SDL_Surface* screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
-    if (!screen) {
+    if (!SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE)) {
         std::fprintf(stderr, "glowmoth-widgets-demo: %s\n", SDL_GetError());
         return 1;
     }
-    SDL_WM_SetCaption("Glowmoth widgets", "");
 
-    WidgetDemoScene scene;
-    if (!scene.load())
+    WidgetDemoScene scene(seconds > 0 ? static_cast<Uint32>(seconds) * 1000u : 0u);
+    WidgetDemoApp app(scene);
+    if (!app.init() || !scene.load())
         return 1;
-
-    const Uint32 start = SDL_GetTicks();
-    const Uint32 frameLength = 1000 / scene.stepRate;
-    KeyQueue keys;
-    bool running = true;
-    while (running) {
-        SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            switch (event.type) {
-            case SDL_QUIT: running = false; break;
-            case SDL_KEYDOWN:
-                if (event.key.keysym.sym == SDLK_ESCAPE)
-                    running = false;
-                break;
-            case SDL_MOUSEBUTTONDOWN: scene.mouseButtonDown(event); break;
-            case SDL_MOUSEBUTTONUP: scene.mouseButtonUp(event); break;
-            case SDL_MOUSEMOTION: scene.mouseMotion(event); break;
-            default: break;
-            }
-        }
-        scene.update(SDL_GetTicks() - start, keys);
-        scene.draw(screen);
-        SDL_Flip(screen);
-        if (seconds > 0 && SDL_GetTicks() - start >= static_cast<Uint32>(seconds) * 1000u)
-            running = false;
-        SDL_Delay(frameLength);
-    }
+    app.switchScene(1);
+    app.run();
     scene.unload();
     return 0;
 }

@@ -94,6 +94,17 @@ TEST(SpeechMarkup, SettingsPersistAcrossPassages) {
     EXPECT_EQ(third.start.pitch, -6);
 }
 
+TEST(SpeechMarkup, APassagesSilencesAreBoundedAltogether) {
+    std::u16string input;
+    for (int i = 0; i < 12; ++i) input += u"<silence msec=\"60000\"/>";
+    VoiceSettings voice;
+    SpeechPassage passage = readSpeechMarkup(input.c_str(), voice);
+    long total = 0;
+    for (const SpeechItem& item : passage.items) total += item.value;
+    EXPECT_EQ(total, kMarkupPassageSilenceLimitMs);
+    EXPECT_EQ(passage.items.size(), size_t(kMarkupPassageSilenceLimitMs / kMarkupSilenceLimitMs));
+}
+
 TEST(SpeechMarkup, NullTextIsAnEmptyPassage) {
     VoiceSettings voice = base;
     SpeechPassage passage = readSpeechMarkup(nullptr, voice);
