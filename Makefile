@@ -5,6 +5,7 @@
 #   make bench   build the benchmarks (release) and run them
 #   make fuzz    build the libFuzzer targets (clang) and run each for FUZZ_SECONDS
 #   make video   build (release) and render the show to VIDEO_DIR (show.mp4, captions)
+#   make narration  time every passage of the script and rewrite show/NARRATION.md
 #
 # Each target first installs whatever Debian packages are missing.
 
@@ -17,7 +18,7 @@ FUZZ_SECONDS  ?= 30
 VIDEO_DIR     ?= build/video
 CTEST_ARGS    ?=
 
-.PHONY: all deps build run test bench fuzz video clean
+.PHONY: all deps build run test bench fuzz video narration clean
 
 all: build
 
@@ -48,6 +49,11 @@ fuzz: deps
 
 video: build
 	cd $(RELEASE_DIR)/bin && ./glowmoth-render -o $(abspath $(VIDEO_DIR))
+
+narration: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DGLOWMOTH_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target glowmoth-script glowmoth-speechtime
+	scripts/narration-table.sh $(RELEASE_DIR) > show/NARRATION.md
 
 clean:
 	rm -rf build

@@ -1,6 +1,7 @@
 #include "app/PresentationApp.h"
 
 #include "image/ImageBank.h"
+#include "show/Presentation.h"
 
 #include <new>
 
@@ -26,7 +27,12 @@ bool PresentationApp::init() {
         return false;
     }
 
-    // Scene 1, the presentation, is registered here.
+    // Without its scene the application would run forever showing nothing.
+    Presentation* presentation = new (std::nothrow) Presentation;
+    if (!presentation) {
+        return false;
+    }
+    registerScene(1, presentation);
 
     if (!scenesOk) {
         return false;

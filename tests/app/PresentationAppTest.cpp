@@ -2,6 +2,7 @@
 
 #include "app/PresentationApp.h"
 #include "archive/Archive.h"
+#include "show/Presentation.h"
 
 #include "TestArchive.h"
 
@@ -83,10 +84,13 @@ TEST_F(PresentationAppTest, InitSetsTheCaptionCreatesTheBankAndMakesSceneOneCurr
     EXPECT_NE(app->imageBank(), nullptr);
     EXPECT_EQ(currentApplication(), app.get());
     EXPECT_TRUE(app->scenesLoaded());
-    // Whatever is registered under 1 (possibly nothing) is current.
-    EXPECT_EQ(app->currentScene(), app->sceneByNumber(1));
+    // Scene 1 is the show, loaded (this archive holds none of its pictures)
+    // and current.
+    Scene* show = app->sceneByNumber(1);
+    EXPECT_NE(dynamic_cast<Presentation*>(show), nullptr);
+    EXPECT_EQ(app->currentScene(), show);
 
-    // A quit request ends the loop whether or not there is a scene.
+    // A quit request ends the loop.
     clock.now = 500;
     pushQuit();
     app->run();
