@@ -364,13 +364,18 @@ int main(int argc, char** argv) {
     // archive pays it once, so keep the heap.
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
-    // Three repetitions by default: the ratios take each benchmark's best, so
-    // a busy moment on the machine does not decide them.
+    // Three repetitions by default, interleaved in random order, so that
+    // each measurement and its reference meet the machine in the same moods;
+    // the ratios take each benchmark's best.
     std::vector<char*> args(argv, argv + argc);
     static char repetitions[] = "--benchmark_repetitions=3";
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
     bool repetitionsGiven = false;
     for (int i = 1; i < argc; ++i) repetitionsGiven |= std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0;
-    if (!repetitionsGiven) args.push_back(repetitions);
+    if (!repetitionsGiven) {
+        args.push_back(repetitions);
+        args.push_back(interleave);
+    }
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;

@@ -45,8 +45,11 @@ Button::~Button()
 
 void Button::setText(const char* newText)
 {
+    // Copied before the old text goes, so handing the button its own text
+    // back does not read freed memory.
+    char* copy = newText ? strdup(newText) : nullptr;
     std::free(text);
-    text = newText ? strdup(newText) : nullptr;
+    text = copy;
 }
 
 void Button::setBackgroundColour(float r, float g, float b, float a)

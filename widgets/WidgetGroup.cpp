@@ -40,8 +40,13 @@ void WidgetGroup::hideAll()
 
 void WidgetGroup::deleteAll()
 {
-    for (Component* component : members)
+    // A deleted member must not stay shown: the next draw or pointer event
+    // would reach freed memory. Shown components the group does not own
+    // (taken out with remove) stay shown.
+    for (Component* component : members) {
+        shown.erase(component);
         delete component;
+    }
     members.clear();
 }
 

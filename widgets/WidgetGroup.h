@@ -25,7 +25,8 @@ public:
     void hide(Component* component);
     void showAll();
     void hideAll();
-    // Deletes every member; shown is left alone, so hide members first.
+    // Deletes every member and stops showing it; components shown but not
+    // owned stay shown.
     void deleteAll();
 
     void draw();

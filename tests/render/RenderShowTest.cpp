@@ -49,8 +49,8 @@ std::string slurp(const fs::path& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs a program with stdout and stderr kept apart; path replaces PATH when
-// not empty.
+// Runs a program in the scratch folder with stdout and stderr kept apart;
+// path replaces PATH when not empty.
 Result run(const std::vector<std::string>& argv, const fs::path& scratch, const std::string& path = "")
 {
     const fs::path outFile = scratch / "stdout.txt";
@@ -62,7 +62,8 @@ Result run(const std::vector<std::string>& argv, const fs::path& scratch, const 
     if (pid == 0) {
         const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(scratch.c_str()) != 0)
+            ::_exit(126);
         if (!path.empty()) ::setenv("PATH", path.c_str(), 1);
         ::execv(args[0], args.data());
         ::_exit(127);
@@ -291,6 +292,9 @@ void checkNarrationAndCaptions(const fs::path& dir, Uint32 lengthMs)
             const Uint32 onset = onsetAfter(audio, previousEnd, kVoice);
             EXPECT_LE(onset, start + 100);
             EXPECT_GE(onset + 100, start);
+        } else {
+            // Queued: its voice follows the one before without a pause.
+            EXPECT_LE(onsetAfter(audio, start, kVoice), start + 100);
         }
         EXPECT_GT(peakBetween(audio, start, end), kVoice);
         previousEnd = end;
@@ -340,6 +344,14 @@ TEST(RenderCommand, MissingArchiveOrUnwritableFolderFailsWithOneLine)
     r = run({kRender, "--archive", kArchive, "-o", "/proc/glowmoth-render"}, dir.path());
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+}
+
+TEST(RenderCommand, PlaysFromItsOwnArchiveInAnyFolder)
+{
+    TempDir dir;
+    const Result r = run({kRender, "-o", "out", "--seconds", "1"}, dir.path(), "/nonexistent");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listing(dir.path() / "out"), (std::set<std::string>{"show.srt", "show.vtt", "show.wav", "show.y4m"}));
 }
 
 TEST(RenderCommand, AFailingEncoderLeavesNoOutput)

@@ -296,6 +296,10 @@ TEST(ButtonText, TextIsCopied)
     source[0] = 'X';
     EXPECT_STREQ("abc", b.getText());
     EXPECT_NE(source, b.getText());
+
+    // Its own text handed back stays intact (the sanitizers watch the copy).
+    b.setText(b.getText());
+    EXPECT_STREQ("abc", b.getText());
 }
 
 }  // namespace

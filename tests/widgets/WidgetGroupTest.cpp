@@ -172,6 +172,21 @@ TEST_F(Group, RemoveKeepsDrawingAndDeleteAllSparesIt)
     EXPECT_EQ(2, deleted);
 }
 
+TEST_F(Group, DeleteAllStopsShowingWhatItDeleted)
+{
+    int deleted = 0;
+    auto* shownMember = new TracedButton("member", 0, 0, &picture, log, &deleted);
+    group.show(shownMember);
+    group.deleteAll();
+    EXPECT_EQ(1, deleted);
+    EXPECT_TRUE(group.getShown().empty());
+    // Nothing freed is drawn or asked (the sanitizers would see it).
+    group.draw();
+    EXPECT_FALSE(group.mouseDown(1, 1));
+    EXPECT_FALSE(group.mouseUp(1, 1));
+    EXPECT_THAT(log, IsEmpty());
+}
+
 TEST_F(Group, DestroyingTheGroupDeletesNoComponent)
 {
     int deleted = 0;

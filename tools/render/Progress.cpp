@@ -26,9 +26,10 @@ std::string ProgressBar::line(std::uint32_t doneMs, std::uint32_t totalMs, int w
 void ProgressBar::update(std::uint32_t doneMs)
 {
     if (!enabled) return;
-    const int permille = totalMs ? static_cast<int>(static_cast<std::uint64_t>(std::min(doneMs, totalMs)) * 1000 / totalMs) : 1000;
-    if (permille == lastPermille) return;
-    lastPermille = permille;
+    // A hundred redraws at most: a terminal is slower than the render.
+    const int percent = totalMs ? static_cast<int>(static_cast<std::uint64_t>(std::min(doneMs, totalMs)) * 100 / totalMs) : 100;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
     std::fprintf(stream, "\r%s", line(doneMs, totalMs).c_str());
     std::fflush(stream);
     drawn = true;

@@ -22,6 +22,6 @@ private:
     std::FILE* stream;
     bool enabled;
     std::uint32_t totalMs;
-    int lastPermille = -1;
+    int lastPercent = -1;
     bool drawn = false;
 };
