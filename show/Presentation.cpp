@@ -16,7 +16,8 @@ Presentation::~Presentation() { unload(); }
 bool Presentation::load() {
     // Without a running PresentationApp there is no bank: every picture is
     // then missing and the show plays black, as for any missing picture.
-    auto* app = dynamic_cast<PresentationApp*>(currentApplication());
+    Application* running = currentApplication();
+    auto* app = dynamic_cast<PresentationApp*>(running);
     ImageBank* bank = app ? app->imageBank() : nullptr;
 
     int loaded = 0;
@@ -44,13 +45,16 @@ bool Presentation::load() {
             event = new EndEvent;
             break;
         }
+        if (!event) {
+            continue;
+        }
         event->setTime(row.time);
         addEvent(event);
     }
 
     // Decoding the pictures takes a while; the show starts from zero after it.
-    if (app) {
-        app->resetClock();
+    if (running) {
+        running->resetClock();
     }
     return true;
 }

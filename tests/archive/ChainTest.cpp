@@ -203,6 +203,18 @@ TEST(Chains, AFailingStageFailsTheChain) {
     EXPECT_TRUE(unpack(zlib.bytes, kCodecDelta8 | kCodecZlib, out));  // Delta8 over the inflated bytes
 }
 
+TEST(Chains, AReplacedNoneCodecIsAlwaysCalled) {
+    // The built-in None copy may be skipped between other stages; a codec
+    // registered later under id 0 is found first and must run.
+    FailingCodec replacement(0x00000000);
+    const ByteVector input = sampleText(100);
+    ByteVector out;
+    EXPECT_FALSE(unpack(input, kCodecDelta8, out));
+    EXPECT_FALSE(unpack(input, kCodecMurk, out));
+    std::uint32_t word = kCodecDelta8;
+    EXPECT_EQ(packChain(input.data(), 100, word), nullptr);
+}
+
 TEST(BestSelection, AFailingCandidateIsSkipped) {
     FailingCodec compressor(0x00000042);  // now first in the registry
     const Packed packed = pack(sampleText(2000), 0xFFFF);

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -44,6 +48,27 @@ TEST(Narration, EveryPassageIsSpokenInsideItsSlot) {
         EXPECT_LE(p.endMs, slotEnd) << "passage " << i + 1 << " overruns its slot by " << p.endMs - slotEnd
                                     << " ms: " << p.words;
     }
+}
+
+// show/NARRATION.md is what `make narration` writes for the script as it
+// stands: words changed without regenerating it fail here.
+TEST(Narration, TheTimingTableIsCurrent) {
+    const std::string command = std::string(GLOWMOTH_SOURCE_DIR "/scripts/narration-table.sh ") + GLOWMOTH_BINARY_DIR;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string generated;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        generated.append(buffer, n);
+    }
+    EXPECT_EQ(pclose(pipe), 0) << generated;
+
+    std::ifstream file(GLOWMOTH_SOURCE_DIR "/show/NARRATION.md");
+    ASSERT_TRUE(file);
+    std::ostringstream committed;
+    committed << file.rdbuf();
+    EXPECT_EQ(generated, committed.str()) << "run `make narration` and commit show/NARRATION.md";
 }
 
 }  // namespace
