@@ -2,6 +2,7 @@
 // checked through what comes out (decoded video frames, the WAV's samples,
 // the caption files) against the script and the pictures themselves.
 #include "archive/Archive.h"
+#include "archive/ArchiveWriter.h"
 #include "show/Script.h"
 #include "show/SpeechMarkup.h"
 #include "tools/render/Captions.h"
@@ -397,6 +398,68 @@ TEST(RenderCommand, WithoutFfmpegWritesY4mAndAHint)
     EXPECT_EQ(y4m.compare(header.size() + 5 * frameSize, 6, "FRAME\n"), 0);
 
     checkNarrationAndCaptions(out, 3000);
+}
+
+// Pictures smaller than the screen sit in its middle on black, and a picture
+// missing from the archive leaves the screen black for its span.
+TEST(RenderShow, SmallPicturesAreCentredOnBlack)
+{
+    const std::string ffmpeg = findProgram("ffmpeg");
+    if (ffmpeg.empty()) GTEST_SKIP() << "ffmpeg is not installed";
+    TempDir dir;
+    const fs::path archivePath = dir.path() / "cards.dat";
+    auto colour = [](int n) { return SDL_Color{static_cast<Uint8>(12 * n), static_cast<Uint8>(240 - 11 * n), 200, 0}; };
+    {
+        ArchiveWriter* writer = createArchive(archivePath.c_str());
+        ASSERT_NE(writer, nullptr);
+        for (int n = 1; n <= 19; ++n) {
+            if (n == 3) continue;  // missing
+            SDL_Surface* card = SDL_CreateRGBSurface(SDL_SWSURFACE, 100, 60, 32, 0xff0000, 0xff00, 0xff, 0);
+            const SDL_Color c = colour(n);
+            SDL_FillRect(card, nullptr, SDL_MapRGB(card->format, c.r, c.g, c.b));
+            const fs::path bmp = dir.path() / "card.bmp";
+            ASSERT_EQ(SDL_SaveBMP(card, bmp.c_str()), 0);
+            SDL_FreeSurface(card);
+            const std::string bytes = slurp(bmp);
+            const std::string name = "data/2t" + std::to_string(n) + ".png";  // the bank goes by the bytes
+            ASSERT_GT(writer->addEntry(name.c_str(), bytes.data(), static_cast<std::uint32_t>(bytes.size()), 0), 0u);
+        }
+        ASSERT_EQ(writer->finish(0), 1);
+    }
+
+    const fs::path out = dir.path() / "out";
+    const Result r = run({kRender, "--archive", archivePath.string(), "-o", out.string(), "--seconds", "30"}, dir.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    // Picture 2 from 19800 ms, picture 3 (missing) from 28700 ms.
+    const std::vector<std::size_t> frames = {10, 19800 / 40 + 2, 28700 / 40 + 2};
+    const fs::path raw = dir.path() / "frames.rgb";
+    const Result decode = run({ffmpeg, "-nostdin", "-v", "error", "-i", (out / "show.mp4").string(), "-vf",
+                               "select=eq(n\\," + std::to_string(frames[0]) + ")+eq(n\\," + std::to_string(frames[1]) +
+                                   ")+eq(n\\," + std::to_string(frames[2]) + ")",
+                               "-vsync", "0", "-f", "rawvideo", "-pix_fmt", "rgb24", raw.string()},
+                              dir.path());
+    ASSERT_EQ(decode.status, 0) << decode.err;
+    const std::string rgb = slurp(raw);
+    ASSERT_EQ(rgb.size(), 3 * kFrameBytes);
+    auto pixel = [&](int frame, int x, int y, int channel) {
+        return static_cast<int>(static_cast<unsigned char>(
+            rgb[frame * kFrameBytes + (static_cast<std::size_t>(y) * kWidth + x) * 3 + channel]));
+    };
+    for (int f = 0; f < 2; ++f) {
+        const SDL_Color c = colour(f + 1);
+        // The card covers x 270..369, y 210..269.
+        for (const auto& at : std::vector<std::pair<int, int>>{{320, 240}, {274, 214}, {365, 265}}) {
+            EXPECT_NEAR(pixel(f, at.first, at.second, 0), c.r, 8) << f;
+            EXPECT_NEAR(pixel(f, at.first, at.second, 1), c.g, 8) << f;
+            EXPECT_NEAR(pixel(f, at.first, at.second, 2), c.b, 8) << f;
+        }
+        for (const auto& at : std::vector<std::pair<int, int>>{{250, 240}, {390, 240}, {320, 195}, {320, 285}, {0, 0}, {639, 479}})
+            for (int ch = 0; ch < 3; ++ch) EXPECT_LE(pixel(f, at.first, at.second, ch), 6) << f << " at " << at.first << "," << at.second;
+    }
+    std::uint64_t sum = 0;
+    for (std::size_t i = 2 * kFrameBytes; i < 3 * kFrameBytes; ++i) sum += static_cast<unsigned char>(rgb[i]);
+    EXPECT_LT(static_cast<double>(sum) / kFrameBytes, 1.0) << "the missing picture's span is black";
 }
 
 // The whole show, as the issue asks: the right picture at each of the

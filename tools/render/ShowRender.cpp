@@ -96,6 +96,14 @@ std::string encoderFailure(const std::string& what, const std::string& log)
 class Render {
 public:
     Render(const RenderOptions& options, const std::string& program) : options(options), program(program) {}
+    ~Render()
+    {
+        // Only a failed run gets here with the stream open; its file goes with
+        // the output folder's other temporaries.
+        if (y4mFile) std::fclose(y4mFile);
+    }
+    Render(const Render&) = delete;
+    Render& operator=(const Render&) = delete;
 
     int run();
 
