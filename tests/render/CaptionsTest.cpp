@@ -32,6 +32,18 @@ TEST(WrapText, CountsCharactersNotBytes)
     EXPECT_EQ(wrapText(text).size(), 1u);
 }
 
+TEST(WrapText, MalformedUtf8IsCountedAsItIsCut)
+{
+    // A truncated sequence ("\xe2\x80" then 'x') and a stray continuation
+    // byte are characters of their own: no line may exceed the limit.
+    const std::string word = std::string(36, 'x') + "\xe2\x80" + std::string(10, 'x') + "\x80" + std::string(10, 'y');
+    EXPECT_EQ(characterCount(word), 36u + 1 + 10 + 1 + 10);
+    const std::vector<std::string> lines = wrapText(word);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(characterCount(lines[0]), 42u);
+    EXPECT_EQ(lines[0] + lines[1], word);
+}
+
 TEST(WrapText, CutsWordsLongerThanALine)
 {
     const std::string longWord(100, 'x');

@@ -5,17 +5,24 @@
 
 namespace {
 
-// Splits UTF-8 text into code-point-sized pieces.
+// The length in bytes of the character at utf8[i]: a lead byte and the
+// continuation bytes after it (three at most). A stray or malformed byte is
+// a character of its own, so counting and cutting always agree.
+std::size_t characterLength(const std::string& utf8, std::size_t i)
+{
+    std::size_t len = 1;
+    while (i + len < utf8.size() && len < 4 && (static_cast<unsigned char>(utf8[i + len]) & 0xc0) == 0x80 &&
+           (static_cast<unsigned char>(utf8[i]) & 0xc0) == 0xc0)
+        ++len;
+    return len;
+}
+
+// Splits UTF-8 text into character-sized pieces.
 std::vector<std::string> characters(const std::string& utf8)
 {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t len = 1;
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0xf0) len = 4;
-        else if (c >= 0xe0) len = 3;
-        else if (c >= 0xc0) len = 2;
-        len = std::min(len, utf8.size() - i);
+        const std::size_t len = characterLength(utf8, i);
         out.push_back(utf8.substr(i, len));
         i += len;
     }
@@ -79,8 +86,7 @@ std::string formatCues(const std::vector<Cue>& cues, bool vtt)
 std::size_t characterCount(const std::string& utf8)
 {
     std::size_t count = 0;
-    for (char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80) ++count;
+    for (std::size_t i = 0; i < utf8.size(); i += characterLength(utf8, i)) ++count;
     return count;
 }
 
