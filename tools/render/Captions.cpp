@@ -5,91 +5,24 @@
 
 namespace {
 
-void appendUtf8(std::string& out, std::uint32_t cp)
+// The length in bytes of the character at utf8[i]: a lead byte and the
+// continuation bytes after it (three at most). A stray or malformed byte is
+// a character of its own, so counting and cutting always agree.
+std::size_t characterLength(const std::string& utf8, std::size_t i)
 {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xc0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3f));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xe0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (cp & 0x3f));
-    } else {
-        out += static_cast<char>(0xf0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3f));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (cp & 0x3f));
-    }
+    std::size_t len = 1;
+    while (i + len < utf8.size() && len < 4 && (static_cast<unsigned char>(utf8[i + len]) & 0xc0) == 0x80 &&
+           (static_cast<unsigned char>(utf8[i]) & 0xc0) == 0xc0)
+        ++len;
+    return len;
 }
 
-// Code points of a UTF-16 string; unpaired surrogates become U+FFFD.
-std::u32string decodeUtf16(const char16_t* text)
-{
-    std::u32string out;
-    for (const char16_t* p = text; *p; ++p) {
-        const std::uint32_t unit = *p;
-        if (unit >= 0xd800 && unit <= 0xdbff && p[1] >= 0xdc00 && p[1] <= 0xdfff) {
-            out += static_cast<char32_t>(0x10000 + ((unit - 0xd800) << 10) + (p[1] - 0xdc00));
-            ++p;
-        } else if (unit >= 0xd800 && unit <= 0xdfff) {
-            out += U'\xfffd';
-        } else {
-            out += static_cast<char32_t>(unit);
-        }
-    }
-    return out;
-}
-
-bool isBlank(char32_t c) { return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r' || c == U'\xa0'; }
-
-// Decodes the entity starting at text[i] ('&'). Returns the code point and
-// sets length, or returns 0 when it is not a complete entity (the '&' then
-// stands for itself).
-char32_t decodeEntity(const std::u32string& text, std::size_t i, std::size_t& length)
-{
-    const std::size_t semi = text.find(U';', i);
-    if (semi == std::u32string::npos || semi - i > 10) return 0;
-    const std::u32string name = text.substr(i + 1, semi - i - 1);
-    length = semi - i + 1;
-    if (name == U"amp") return U'&';
-    if (name == U"lt") return U'<';
-    if (name == U"gt") return U'>';
-    if (name == U"quot") return U'"';
-    if (name == U"apos") return U'\'';
-    if (name.size() >= 2 && name[0] == U'#') {
-        const bool hex = name[1] == U'x' || name[1] == U'X';
-        std::uint32_t value = 0;
-        const std::size_t first = hex ? 2 : 1;
-        if (first >= name.size()) return 0;
-        for (std::size_t k = first; k < name.size(); ++k) {
-            const char32_t c = name[k];
-            std::uint32_t digit;
-            if (c >= U'0' && c <= U'9') digit = c - U'0';
-            else if (hex && c >= U'a' && c <= U'f') digit = c - U'a' + 10;
-            else if (hex && c >= U'A' && c <= U'F') digit = c - U'A' + 10;
-            else return 0;
-            value = value * (hex ? 16 : 10) + digit;
-            if (value > 0x10ffff) return 0;
-        }
-        if (value == 0 || (value >= 0xd800 && value <= 0xdfff)) return 0;
-        return static_cast<char32_t>(value);
-    }
-    return 0;
-}
-
-// Splits UTF-8 text into code-point-sized pieces.
+// Splits UTF-8 text into character-sized pieces.
 std::vector<std::string> characters(const std::string& utf8)
 {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < utf8.size();) {
-        std::size_t len = 1;
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c >= 0xf0) len = 4;
-        else if (c >= 0xe0) len = 3;
-        else if (c >= 0xc0) len = 2;
-        len = std::min(len, utf8.size() - i);
+        const std::size_t len = characterLength(utf8, i);
         out.push_back(utf8.substr(i, len));
         i += len;
     }
@@ -150,53 +83,10 @@ std::string formatCues(const std::vector<Cue>& cues, bool vtt)
 
 }  // namespace
 
-std::string plainText(const char16_t* markup)
-{
-    if (!markup) return std::string();
-    const std::u32string text = decodeUtf16(markup);
-    std::u32string words;
-    bool pendingBlank = false;
-    auto put = [&](char32_t c) {
-        if (isBlank(c)) {
-            pendingBlank = true;
-            return;
-        }
-        if (pendingBlank && !words.empty()) words += U' ';
-        pendingBlank = false;
-        words += c;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i];
-        if (c == U'<') {
-            const std::size_t close = text.find(U'>', i);
-            if (close != std::u32string::npos) {
-                // A tag is never spoken; it separates what stands around it.
-                pendingBlank = true;
-                i = close;
-                continue;
-            }
-            // An unclosed '<' is spoken as text, and so it is shown.
-        } else if (c == U'&') {
-            std::size_t length = 0;
-            const char32_t decoded = decodeEntity(text, i, length);
-            if (decoded) {
-                put(decoded);
-                i += length - 1;
-                continue;
-            }
-        }
-        put(c < 0x20 ? U' ' : c);
-    }
-    std::string out;
-    for (char32_t c : words) appendUtf8(out, static_cast<std::uint32_t>(c));
-    return out;
-}
-
 std::size_t characterCount(const std::string& utf8)
 {
     std::size_t count = 0;
-    for (char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xc0) != 0x80) ++count;
+    for (std::size_t i = 0; i < utf8.size(); i += characterLength(utf8, i)) ++count;
     return count;
 }
 

@@ -1,5 +1,6 @@
-// Captions for the narration: plain words from the marked-up passages, broken
-// into short lines and cues, and written as SubRip and WebVTT.
+// Captions for the narration: the words of each spoken passage (as the
+// speech layer read them, markup removed) broken into short lines and cues,
+// and written as SubRip and WebVTT.
 #pragma once
 
 #include <cstdint>
@@ -24,11 +25,6 @@ struct Cue {
     std::uint32_t endMs = 0;
     std::vector<std::string> lines;
 };
-
-// The words of a marked-up UTF-16 passage: tags removed (each counts as a
-// word break), the five XML entities and numeric references decoded,
-// whitespace collapsed, as UTF-8.
-std::string plainText(const char16_t* markup);
 
 // Number of characters (code points) in a UTF-8 string.
 std::size_t characterCount(const std::string& utf8);
