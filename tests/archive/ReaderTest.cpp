@@ -84,16 +84,6 @@ ByteVector zlibRecord(const ByteVector& data) {
     return record;
 }
 
-ByteVector readAll(const Archive& archive, const char* name) {
-    std::int32_t size = -1;
-    void* data = archive.readEntry(name, size);
-    EXPECT_NE(data, nullptr) << name;
-    if (!data) return {};
-    ByteVector bytes(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    std::free(data);
-    return bytes;
-}
-
 TEST(NameHash, Examples) {
     const struct {
         const char* name;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/Archive.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -83,4 +85,15 @@ inline ByteVector sampleNoise(std::size_t n, std::uint32_t seed = 12345) {
         out[i] = static_cast<unsigned char>(x >> 24);
     }
     return out;
+}
+
+// Reads an entry whole, failing the test (and giving no bytes) when it can't.
+inline ByteVector readAll(const Archive& archive, const char* name) {
+    std::int32_t size = -1;
+    void* data = archive.readEntry(name, size);
+    EXPECT_NE(data, nullptr) << name;
+    if (!data) return {};
+    ByteVector bytes(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+    std::free(data);
+    return bytes;
 }

@@ -12,16 +12,6 @@
 
 namespace {
 
-ByteVector readAll(const Archive& archive, const char* name) {
-    std::int32_t size = -1;
-    void* data = archive.readEntry(name, size);
-    EXPECT_NE(data, nullptr) << name;
-    if (!data) return {};
-    ByteVector bytes(static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
-    std::free(data);
-    return bytes;
-}
-
 std::string pictureName(int i) { return "data/2t" + std::to_string(i) + ".png"; }
 
 ByteVector pictureBytes(int i) {
